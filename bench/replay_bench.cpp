@@ -61,7 +61,8 @@ BENCHMARK_CAPTURE(BM_StartUpReplay, sum_big_small, "冠亚和值大小")->Unit(b
 BENCHMARK_CAPTURE(BM_StartUpReplay, place_number_set, "冠军5胆3期")->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_StartUpReplay, car_position, "7号车位置")->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_StartUpReplay, top_single_number, "前5独胆")->Unit(benchmark::kMicrosecond);
-BENCHMARK_CAPTURE(BM_StartUpReplay, top_places_combo, "前3名5*5*5注")->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_StartUpReplay, top_places_combo, "前3名5*5*5注")
+    ->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

@@ -46,6 +46,14 @@ struct VerifyCase {
     bool hit;
 };
 
+void PrintTo(const VerifyCase& c, std::ostream* os) {
+    *os << c.kind;
+    for (const char* n : c.first) {
+        *os << " " << n;
+    }
+    *os << " " << c.prediction;
+}
+
 class AttributeVerifyTest : public testing::TestWithParam<VerifyCase> {};
 
 TEST_P(AttributeVerifyTest, ComparesWithTheDrawnAttribute) {
@@ -59,7 +67,7 @@ TEST_P(AttributeVerifyTest, ComparesWithTheDrawnAttribute) {
     SumBigSmallPredictor sumBigSmall;
     sumBigSmall.置参数(1, 2, "x");
     const std::string kind = c.kind;
-    const Predictor& predictor = kind == "place-odd-even"   ? static_cast<Predictor&>(placeOddEven)
+    const Predictor& predictor = kind == "place-odd-even"    ? static_cast<Predictor&>(placeOddEven)
                                  : kind == "place-big-small" ? placeBigSmall
                                  : kind == "sum-odd-even"    ? static_cast<Predictor&>(sumOddEven)
                                                              : sumBigSmall;
@@ -68,27 +76,25 @@ TEST_P(AttributeVerifyTest, ComparesWithTheDrawnAttribute) {
     for (size_t i = 0; numbers.size() < 10; ++i) {
         numbers.emplace_back(rest[i]);
     }
-    EXPECT_EQ(predictor.验证预测(numbers, c.prediction), c.hit)
-        << kind << " " << c.prediction;
+    EXPECT_EQ(predictor.验证预测(numbers, c.prediction), c.hit) << kind << " " << c.prediction;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, AttributeVerifyTest,
-    testing::Values(VerifyCase{"place-odd-even", {"05"}, "单", true},
-                    VerifyCase{"place-odd-even", {"05"}, "双", false},
-                    VerifyCase{"place-odd-even", {"10"}, "双", true},
-                    VerifyCase{"place-odd-even", {"05"}, "单 ", false},
-                    VerifyCase{"place-odd-even", {"05"}, "", false},
-                    VerifyCase{"place-big-small", {"05"}, "小", true},
-                    VerifyCase{"place-big-small", {"06"}, "大", true},
-                    VerifyCase{"place-big-small", {"06"}, "小", false},
-                    VerifyCase{"place-big-small", {"10"}, "大", true},
-                    VerifyCase{"sum-big-small", {"02", "03"}, "小", true},
-                    VerifyCase{"sum-odd-even", {"02", "03"}, "单", true},
-                    VerifyCase{"sum-big-small", {"01", "05"}, "大", true},
-                    VerifyCase{"sum-big-small", {"01", "05"}, "小", false},
-                    VerifyCase{"sum-odd-even", {"10", "09"}, "单", true},
-                    VerifyCase{"sum-odd-even", {"10", "08"}, "双", true}));
+INSTANTIATE_TEST_SUITE_P(Cases, AttributeVerifyTest,
+                         testing::Values(VerifyCase{"place-odd-even", {"05"}, "单", true},
+                                         VerifyCase{"place-odd-even", {"05"}, "双", false},
+                                         VerifyCase{"place-odd-even", {"10"}, "双", true},
+                                         VerifyCase{"place-odd-even", {"05"}, "单 ", false},
+                                         VerifyCase{"place-odd-even", {"05"}, "", false},
+                                         VerifyCase{"place-big-small", {"05"}, "小", true},
+                                         VerifyCase{"place-big-small", {"06"}, "大", true},
+                                         VerifyCase{"place-big-small", {"06"}, "小", false},
+                                         VerifyCase{"place-big-small", {"10"}, "大", true},
+                                         VerifyCase{"sum-big-small", {"02", "03"}, "小", true},
+                                         VerifyCase{"sum-odd-even", {"02", "03"}, "单", true},
+                                         VerifyCase{"sum-big-small", {"01", "05"}, "大", true},
+                                         VerifyCase{"sum-big-small", {"01", "05"}, "小", false},
+                                         VerifyCase{"sum-odd-even", {"10", "09"}, "单", true},
+                                         VerifyCase{"sum-odd-even", {"10", "08"}, "双", true}));
 
 TEST(AttributePredictorsTest, UsesTheConfiguredPlace) {
     PlaceOddEvenPredictor predictor;

@@ -71,6 +71,16 @@ struct OutputCase {
     std::string out;
 };
 
+void PrintArgs(const std::vector<std::string>& args, std::ostream* os) {
+    for (const auto& arg : args) {
+        *os << (&arg == &args.front() ? "" : " ") << arg;
+    }
+}
+
+void PrintTo(const OutputCase& c, std::ostream* os) {
+    PrintArgs(c.args, os);
+}
+
 class CliOutputTest : public testing::TestWithParam<OutputCase> {};
 
 TEST_P(CliOutputTest, PrintsExactlyTheAnswer) {
@@ -96,8 +106,7 @@ INSTANTIATE_TEST_SUITE_P(
         OutputCase{{"predict", "--plan", "冠亚和值单双", "--seed", "1"}, "双\n"},
         OutputCase{{"predict", "--plan=冠军单双", "--seed=1"}, "双\n"},
         // Seeds are 32-bit: 4294967295 is -1.
-        OutputCase{{"predict", "--plan", "冠军5胆3期", "--seed", "4294967295"},
-                   "02 05 06 09 10\n"},
+        OutputCase{{"predict", "--plan", "冠军5胆3期", "--seed", "4294967295"}, "02 05 06 09 10\n"},
         OutputCase{{"predict", "--plan", "冠军5胆3期", "--seed", "-1"}, "02 05 06 09 10\n"}));
 
 INSTANTIATE_TEST_SUITE_P(
@@ -130,6 +139,10 @@ struct RefusalCase {
     std::string mentions;
 };
 
+void PrintTo(const RefusalCase& c, std::ostream* os) {
+    PrintArgs(c.args, os);
+}
+
 class CliRefusalTest : public testing::TestWithParam<RefusalCase> {};
 
 TEST_P(CliRefusalTest, OneLineOnStandardErrorAndExitTwo) {
@@ -159,38 +172,40 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{{"guess"}, "guess"},
         RefusalCase{{"verify", "--plan", "冠军单双", "--numbers", "1,2,3", "--prediction", "单"},
                     "--numbers"},
-        RefusalCase{{"verify", "--plan", "冠军单双", "--numbers",
-                     "01 02 03 04 05 06 07 08 09 10", "--prediction", "单"},
+        RefusalCase{{"verify", "--plan", "冠军单双", "--numbers", "01 02 03 04 05 06 07 08 09 10",
+                     "--prediction", "单"},
                     "--numbers"},
-        RefusalCase{{"verify", "--plan", "冠军单双", "--numbers",
-                     "01,02,03,04,05,06,07,08,09,11", "--prediction", "单"},
+        RefusalCase{{"verify", "--plan", "冠军单双", "--numbers", "01,02,03,04,05,06,07,08,09,11",
+                     "--prediction", "单"},
                     "--numbers"},
-        RefusalCase{{"verify", "--plan", "冠军单双", "--numbers",
-                     "01,02,03,04,05,06,07,08,09,10,", "--prediction", "单"},
+        RefusalCase{{"verify", "--plan", "冠军单双", "--numbers", "01,02,03,04,05,06,07,08,09,10,",
+                     "--prediction", "单"},
                     "--numbers"},
-        RefusalCase{{"verify", "--plan", "冠军单双", "--numbers",
-                     "01,02,03,04,05,06,07,08,09,10"},
+        RefusalCase{{"verify", "--plan", "冠军单双", "--numbers", "01,02,03,04,05,06,07,08,09,10"},
                     "--prediction"},
         RefusalCase{{"replay", "--plan", "冠军单双"}, "--draws"},
         RefusalCase{{"replay", "--plan", "冠军单双", "--draws", "/nonexistent/rows.txt"},
                     "/nonexistent/rows.txt"},
         RefusalCase{{"replay", "--plan", "冠军单双", "--draws", kSampleRows, "--wipe", "2"},
                     "--wipe"},
-        RefusalCase{{"replay", "--plan", "冠军单双", "--draws", kSampleRows, "--cycle-issues",
-                     "0"},
+        RefusalCase{{"replay", "--plan", "冠军单双", "--draws", kSampleRows, "--cycle-issues", "0"},
                     "--cycle-issues"},
-        RefusalCase{{"replay", "--plan", "冠军单双", "--draws", kSampleRows, "--hit-percent",
-                     "sixty"},
-                    "--hit-percent"},
-        RefusalCase{{"replay", "--plan", "冠军单双", "--draws", kSampleRows, "--fixed-uptime",
-                     "-1"},
-                    "--fixed-uptime"},
+        RefusalCase{
+            {"replay", "--plan", "冠军单双", "--draws", kSampleRows, "--hit-percent", "sixty"},
+            "--hit-percent"},
+        RefusalCase{
+            {"replay", "--plan", "冠军单双", "--draws", kSampleRows, "--fixed-uptime", "-1"},
+            "--fixed-uptime"},
         RefusalCase{{"replay", "--plan", "前6独胆", "--draws", kSampleRows}, "plan"}));
 
 struct RowsFileCase {
     std::string contents;
     std::string mentions;
 };
+
+void PrintTo(const RowsFileCase& c, std::ostream* os) {
+    *os << c.mentions;
+}
 
 class CliRowsFileTest : public testing::TestWithParam<RowsFileCase> {};
 
@@ -216,8 +231,7 @@ INSTANTIATE_TEST_SUITE_P(
         RowsFileCase{kGoodRow + "\n1|+|70988O|+|t|+|02,03,06,07,04,09,01,10,08,05|+|1\n",
                      ":2: the issue"},
         RowsFileCase{"1|+|-5|+|t|+|02,03,06,07,04,09,01,10,08,05|+|1\n", ":1: the issue"},
-        RowsFileCase{"1|+|99999999999|+|t|+|02,03,06,07,04,09,01,10,08,05|+|1\n",
-                     ":1: the issue"},
+        RowsFileCase{"1|+|99999999999|+|t|+|02,03,06,07,04,09,01,10,08,05|+|1\n", ":1: the issue"},
         RowsFileCase{"1|+|5|+|t|+|02,03,06,07,04,09,01,10,08|+|1\n", ":1: the numbers"},
         RowsFileCase{"1|+|5|+|t|+|02,03,06,07,04,09,01,10,08,00|+|1\n", ":1: the numbers"},
         RowsFileCase{"1|+|5|+|t|+|02,03,06,07,04,09,01,10,08,05|+|\n", ":1: the seed"},
@@ -225,8 +239,8 @@ INSTANTIATE_TEST_SUITE_P(
         RowsFileCase{std::string("\x00\x01\x02", 3), ":1: expected 5 fields"}));
 
 TEST(CliReplayTest, FixedUptimeMakesTheReplayReproducible) {
-    const std::vector<std::string> args = {"replay", "--plan", "冠军单双", "--draws", kSampleRows,
-                                           "--fixed-uptime", "1000"};
+    const std::vector<std::string> args = {"replay",    "--plan",         "冠军单双", "--draws",
+                                           kSampleRows, "--fixed-uptime", "1000"};
     const CliResult first = RunCli(args);
     const CliResult second = RunCli(args);
     ASSERT_EQ(first.exitCode, 0) << first.err;
@@ -235,10 +249,9 @@ TEST(CliReplayTest, FixedUptimeMakesTheReplayReproducible) {
 }
 
 TEST(CliReplayTest, OptionsOverrideTheStartUpSettings) {
-    const CliResult result =
-        RunCli({"replay", "--plan", "冠军5胆3期", "--draws", kSampleRows, "--fixed-uptime",
-                "1000", "--cycle-issues", "3", "--hit-percent", "90", "--wipe", "1",
-                "--history-limit", "5"});
+    const CliResult result = RunCli({"replay", "--plan", "冠军5胆3期", "--draws", kSampleRows,
+                                     "--fixed-uptime", "1000", "--cycle-issues", "3",
+                                     "--hit-percent", "90", "--wipe", "1", "--history-limit", "5"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out, ReadFile(ZORLITH_TESTDATA_DIR "/replay-champion-set-options.txt"));
 }
@@ -256,8 +269,8 @@ TEST(CliReplayTest, EveryPlanKindReplaysTheRealDraws) {
 }
 
 TEST(CliReplayTest, ZeroUptimeSkipsTheNewestDraw) {
-    const CliResult result = RunCli(
-        {"replay", "--plan", "冠军单双", "--draws", kSampleRows, "--fixed-uptime", "0"});
+    const CliResult result =
+        RunCli({"replay", "--plan", "冠军单双", "--draws", kSampleRows, "--fixed-uptime", "0"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     // 49 replayed draws close 49 cycles; the newest draw leaves the open cycle waiting.
     EXPECT_NE(result.out.find("709881期 冠军单双"), std::string::npos);

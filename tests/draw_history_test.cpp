@@ -12,30 +12,35 @@ struct TextToIntCase {
     int32_t expected;
 };
 
+void PrintTo(const TextToIntCase& c, std::ostream* os) {
+    *os << '"' << c.text << '"';
+}
+
 class TextToIntTest : public testing::TestWithParam<TextToIntCase> {};
 
 TEST_P(TextToIntTest, ReadsLeadingDigits) {
     EXPECT_EQ(TextToInt(GetParam().text), GetParam().expected) << GetParam().text;
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, TextToIntTest,
-                         testing::Values(TextToIntCase{"1234", 1234}, TextToIntCase{"05", 5},
-                                         TextToIntCase{"", 0}, TextToIntCase{"abc", 0},
-                                         TextToIntCase{"-17", -17}, TextToIntCase{"-", 0},
-                                         TextToIntCase{"12ab34", 12}, TextToIntCase{" 12", 0},
-                                         TextToIntCase{"+12", 0},
-                                         TextToIntCase{"2147483647", 2147483647},
-                                         TextToIntCase{"2147483648", 0},
-                                         TextToIntCase{"-2147483648", -2147483647 - 1},
-                                         TextToIntCase{"-2147483649", 0},
-                                         TextToIntCase{"99999999999999999999999", 0},
-                                         TextToIntCase{"0000000000000000000042", 42}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TextToIntTest,
+    testing::Values(TextToIntCase{"1234", 1234}, TextToIntCase{"05", 5}, TextToIntCase{"", 0},
+                    TextToIntCase{"abc", 0}, TextToIntCase{"-17", -17}, TextToIntCase{"-", 0},
+                    TextToIntCase{"12ab34", 12}, TextToIntCase{" 12", 0}, TextToIntCase{"+12", 0},
+                    TextToIntCase{"2147483647", 2147483647}, TextToIntCase{"2147483648", 0},
+                    TextToIntCase{"-2147483648", -2147483647 - 1}, TextToIntCase{"-2147483649", 0},
+                    TextToIntCase{"99999999999999999999999", 0},
+                    TextToIntCase{"0000000000000000000042", 42}));
 
 struct SplitCase {
     const char* text;
     const char* separator;
     std::vector<std::string> pieces;
 };
+
+void PrintTo(const SplitCase& c, std::ostream* os) {
+    *os << '"' << c.text << "\" at \"" << c.separator << '"';
+}
 
 class SplitTextTest : public testing::TestWithParam<SplitCase> {};
 
@@ -48,8 +53,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(SplitCase{"", ",", {}}, SplitCase{"a", ",", {"a"}},
                     SplitCase{"a,b", ",", {"a", "b"}}, SplitCase{"a,b,", ",", {"a", "b"}},
                     SplitCase{",a", ",", {"", "a"}}, SplitCase{"a,,b", ",", {"a", "", "b"}},
-                    SplitCase{",", ",", {""}},
-                    SplitCase{"x|+|y|+|z", "|+|", {"x", "y", "z"}},
+                    SplitCase{",", ",", {""}}, SplitCase{"x|+|y|+|z", "|+|", {"x", "y", "z"}},
                     SplitCase{"r1\r\nr2\r\n", "\r\n", {"r1", "r2"}},
                     SplitCase{"冠军,亚军", ",", {"冠军", "亚军"}}));
 
@@ -101,7 +105,8 @@ TEST(BuildDrawHistoryTest, ExtraColumnsAreIgnoredAndShortRowsStayEmpty) {
 }
 
 TEST(BuildDrawHistoryTest, SeedColumnConvertsLikeEveryNumberText) {
-    DrawRows rows = {{"t", "1", "", "", "-42x"}, {"t", "2", "", "", "nonsense"},
+    DrawRows rows = {{"t", "1", "", "", "-42x"},
+                     {"t", "2", "", "", "nonsense"},
                      {"t", "3", "", "", "4294967296"}};
     DrawHistory history;
     BuildDrawHistory(3, rows, history);

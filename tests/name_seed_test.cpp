@@ -26,6 +26,10 @@ struct SeedCase {
     int32_t nameSeed;
 };
 
+void PrintTo(const SeedCase& c, std::ostream* os) {
+    *os << '"' << c.text << '"';
+}
+
 class NameSeedValueTest : public testing::TestWithParam<SeedCase> {};
 
 TEST_P(NameSeedValueTest, FirstSixDigitsOfTheDigest) {

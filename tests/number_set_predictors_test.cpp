@@ -11,6 +11,10 @@ struct SetCase {
     const char* expected;
 };
 
+void PrintTo(const SetCase& c, std::ostream* os) {
+    *os << "seed " << c.seed << " count " << c.count;
+}
+
 class NumberSetPredictionTest : public testing::TestWithParam<SetCase> {};
 
 TEST_P(NumberSetPredictionTest, DrawsDistinctSortedNumbers) {
@@ -22,14 +26,13 @@ TEST_P(NumberSetPredictionTest, DrawsDistinctSortedNumbers) {
     EXPECT_EQ(cars.取下期预测(GetParam().seed), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, NumberSetPredictionTest,
-    testing::Values(SetCase{1, 3, "02 05 08"}, SetCase{1, 5, "01 02 05 08 10"},
-                    SetCase{2, 3, "06 07 09"}, SetCase{12345, 3, "05 06 09"},
-                    SetCase{1, 10, "01 02 03 04 05 06 07 08 09 10"},
-                    // Sizes are kept to 1..10 when configured.
-                    SetCase{1, 11, "01 02 03 04 05 06 07 08 09 10"}, SetCase{1, 0, "02"},
-                    SetCase{1, -4, "02"}));
+INSTANTIATE_TEST_SUITE_P(Cases, NumberSetPredictionTest,
+                         testing::Values(SetCase{1, 3, "02 05 08"}, SetCase{1, 5, "01 02 05 08 10"},
+                                         SetCase{2, 3, "06 07 09"}, SetCase{12345, 3, "05 06 09"},
+                                         SetCase{1, 10, "01 02 03 04 05 06 07 08 09 10"},
+                                         // Sizes are kept to 1..10 when configured.
+                                         SetCase{1, 11, "01 02 03 04 05 06 07 08 09 10"},
+                                         SetCase{1, 0, "02"}, SetCase{1, -4, "02"}));
 
 TEST(NumberSetPredictorsTest, PlaceSetBuildsItsNameAndDefaultsTheCycle) {
     PlaceNumberSetPredictor predictor;

@@ -61,8 +61,8 @@ TEST_F(PlanCyclesTest, OneIssueCyclesCloseOnEveryDraw) {
     for (const char* draw : draws) {
         engine.feedDraw(std::to_string(issue++), draw, 5, "");
     }
-    EXPECT_EQ(states(), (std::vector<int32_t>{kCycleHit, kCycleMiss, kCycleMiss, kCycleHit,
-                                              kCycleOpen}));
+    EXPECT_EQ(states(),
+              (std::vector<int32_t>{kCycleHit, kCycleMiss, kCycleMiss, kCycleHit, kCycleOpen}));
 }
 
 TEST_F(PlanCyclesTest, LongerCycleStaysOpenUntilItsLastIssueOrAHit) {

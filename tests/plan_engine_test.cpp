@@ -150,6 +150,10 @@ struct NumbersCase {
     size_t elements;
 };
 
+void PrintTo(const NumbersCase& c, std::ostream* os) {
+    *os << '"' << c.text << '"';
+}
+
 class ParseNumbersTest : public testing::TestWithParam<NumbersCase> {};
 
 TEST_P(ParseNumbersTest, OnlyTheNumberOfFieldsCounts) {
@@ -158,15 +162,14 @@ TEST_P(ParseNumbersTest, OnlyTheNumberOfFieldsCounts) {
     EXPECT_EQ(out.size(), GetParam().elements);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ParseNumbersTest,
-    testing::Values(NumbersCase{"03,10,01,02,04,05,06,07,08,09", true, 10},
-                    NumbersCase{"03 10 01 02 04 05 06 07 08 09", false, 1},
-                    NumbersCase{"03,10,01,02,04,05,06,07,08,09,", true, 10},
-                    NumbersCase{"03,,01,02,04,05,06,07,08,09", true, 10},
-                    NumbersCase{"03,10,01,02,04,05,06,07,08", false, 9},
-                    NumbersCase{"03,10,01,02,04,05,06,07,08,09,11", false, 11},
-                    NumbersCase{"", false, 0}));
+INSTANTIATE_TEST_SUITE_P(Cases, ParseNumbersTest,
+                         testing::Values(NumbersCase{"03,10,01,02,04,05,06,07,08,09", true, 10},
+                                         NumbersCase{"03 10 01 02 04 05 06 07 08 09", false, 1},
+                                         NumbersCase{"03,10,01,02,04,05,06,07,08,09,", true, 10},
+                                         NumbersCase{"03,,01,02,04,05,06,07,08,09", true, 10},
+                                         NumbersCase{"03,10,01,02,04,05,06,07,08", false, 9},
+                                         NumbersCase{"03,10,01,02,04,05,06,07,08,09,11", false, 11},
+                                         NumbersCase{"", false, 0}));
 
 TEST(IssueTextTest, PlainDecimalSum) {
     EXPECT_EQ(PlanEngine::issueText(342, 1), "343");

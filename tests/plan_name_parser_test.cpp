@@ -19,6 +19,10 @@ struct ParseCase {
     const char* groupSizes = "";
 };
 
+void PrintTo(const ParseCase& c, std::ostream* os) {
+    *os << '"' << c.name << '"';
+}
+
 class PlanNamePatternsTest : public testing::TestWithParam<ParseCase> {};
 
 TEST_P(PlanNamePatternsTest, RecognisesTheKindAndItsValues) {
@@ -37,34 +41,34 @@ TEST_P(PlanNamePatternsTest, RecognisesTheKindAndItsValues) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, PlanNamePatternsTest,
-    testing::Values(
-        ParseCase{"冠军单双", PlanKind::PlaceOddEven, 1},
-        ParseCase{"亚军大小5期", PlanKind::PlaceBigSmall, 2},
-        ParseCase{"季军单双", PlanKind::PlaceOddEven, 3},
-        ParseCase{"10号单双", PlanKind::PlaceOddEven, 10},
-        ParseCase{"冠号单双", PlanKind::PlaceOddEven, 1},
-        ParseCase{"3军大小", PlanKind::PlaceBigSmall, 3},
-        ParseCase{"冠军5胆3期", PlanKind::PlaceNumberSet, 1, 5},
-        ParseCase{"季军12胆1期", PlanKind::PlaceNumberSet, 3, 12},
-        ParseCase{"前3名5*5*5注", PlanKind::TopPlacesCombo, 1, 0, "5*5*5"},
-        ParseCase{"前2名10*5注", PlanKind::TopPlacesCombo, 1, 0, "10*5"},
-        ParseCase{"7号车位置", PlanKind::CarPosition, 7, 5},
-        ParseCase{"冠亚和值单双", PlanKind::SumOddEven, 1, 2},
-        ParseCase{"冠亚和值大小", PlanKind::SumBigSmall, 1, 2},
-        ParseCase{"前5独胆", PlanKind::TopSingleNumber, 1, 5},
-        ParseCase{"0号单双", std::nullopt}, ParseCase{"00号单双", std::nullopt},
-        ParseCase{"冠军单双 ", std::nullopt}, ParseCase{" 冠军单双", std::nullopt},
-        ParseCase{"冠军单双5", std::nullopt}, ParseCase{"前2名10*10注", std::nullopt},
-        ParseCase{"１号单双", std::nullopt}, // full-width digit
-        ParseCase{"前6独胆", std::nullopt}, ParseCase{"", std::nullopt},
-        ParseCase{"冠军", std::nullopt}, ParseCase{"\xFF\xFE", std::nullopt},
-        ParseCase{"冠\xFF军单双", std::nullopt}));
+    testing::Values(ParseCase{"冠军单双", PlanKind::PlaceOddEven, 1},
+                    ParseCase{"亚军大小5期", PlanKind::PlaceBigSmall, 2},
+                    ParseCase{"季军单双", PlanKind::PlaceOddEven, 3},
+                    ParseCase{"10号单双", PlanKind::PlaceOddEven, 10},
+                    ParseCase{"冠号单双", PlanKind::PlaceOddEven, 1},
+                    ParseCase{"3军大小", PlanKind::PlaceBigSmall, 3},
+                    ParseCase{"冠军5胆3期", PlanKind::PlaceNumberSet, 1, 5},
+                    ParseCase{"季军12胆1期", PlanKind::PlaceNumberSet, 3, 12},
+                    ParseCase{"前3名5*5*5注", PlanKind::TopPlacesCombo, 1, 0, "5*5*5"},
+                    ParseCase{"前2名10*5注", PlanKind::TopPlacesCombo, 1, 0, "10*5"},
+                    ParseCase{"7号车位置", PlanKind::CarPosition, 7, 5},
+                    ParseCase{"冠亚和值单双", PlanKind::SumOddEven, 1, 2},
+                    ParseCase{"冠亚和值大小", PlanKind::SumBigSmall, 1, 2},
+                    ParseCase{"前5独胆", PlanKind::TopSingleNumber, 1, 5},
+                    ParseCase{"0号单双", std::nullopt}, ParseCase{"00号单双", std::nullopt},
+                    ParseCase{"冠军单双 ", std::nullopt}, ParseCase{" 冠军单双", std::nullopt},
+                    ParseCase{"冠军单双5", std::nullopt}, ParseCase{"前2名10*10注", std::nullopt},
+                    ParseCase{"１号单双", std::nullopt}, // full-width digit
+                    ParseCase{"前6独胆", std::nullopt}, ParseCase{"", std::nullopt},
+                    ParseCase{"冠军", std::nullopt}, ParseCase{"\xFF\xFE", std::nullopt},
+                    ParseCase{"冠\xFF军单双", std::nullopt}));
 
 TEST(PlanEngineConfigureTest, EveryRecognisedNameAddsOneSlotWithTheGivenCycle) {
     const ZeroUptimeClock clock;
     PlanEngine engine(clock);
-    const char* names[] = {"冠军单双", "亚军大小5期", "10号单双", "冠军5胆3期", "前3名5*5*5注",
-                           "7号车位置", "冠亚和值单双", "冠亚和值大小", "前5独胆"};
+    const char* names[] = {"冠军单双",     "亚军大小5期",  "10号单双",
+                           "冠军5胆3期",   "前3名5*5*5注", "7号车位置",
+                           "冠亚和值单双", "冠亚和值大小", "前5独胆"};
     int32_t expectedSlots = 0;
     for (const char* name : names) {
         EXPECT_TRUE(engine.configure(name, name, 2)) << name;

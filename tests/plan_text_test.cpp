@@ -30,10 +30,9 @@ TEST_F(PlanTextTest, OneIssueCyclesShowPredictionAndOutcomeOnEachLine) {
     slot.cycles = {Cycle("340", "340", kCycleHit, "单", "340"),
                    Cycle("341", "341", kCycleMiss, "双", "341"),
                    Cycle("342", "342", kCycleOpen, "单", "")};
-    EXPECT_EQ(engine.renderSlot(slot, ""),
-              "340期 冠军单双【单】 <340期>→中\r\n"
-              "341期 冠军单双【双】 <341期>→无\r\n"
-              "342期 冠军单双【单】 等开\r\n");
+    EXPECT_EQ(engine.renderSlot(slot, ""), "340期 冠军单双【单】 <340期>→中\r\n"
+                                           "341期 冠军单双【双】 <341期>→无\r\n"
+                                           "342期 冠军单双【单】 等开\r\n");
 }
 
 TEST_F(PlanTextTest, DisplayModeTwoShowsTheCurrentPredictionOnceBelow) {
@@ -44,11 +43,10 @@ TEST_F(PlanTextTest, DisplayModeTwoShowsTheCurrentPredictionOnceBelow) {
     slot.cycles = {Cycle("338", "340", kCycleHit, "01 02", "339"),
                    Cycle("340", "342", kCycleMiss, "03 04", "342"),
                    Cycle("343", "345", kCycleOpen, "05 06", "")};
-    EXPECT_EQ(engine.renderSlot(slot, "T"),
-              "338-340期 TX <339期>→中\r\n"
-              "340-342期 TX 挂\r\n"
-              "343-345期 TX 等开\r\n"
-              "\r\n\r\n 05 06\r\n");
+    EXPECT_EQ(engine.renderSlot(slot, "T"), "338-340期 TX <339期>→中\r\n"
+                                            "340-342期 TX 挂\r\n"
+                                            "343-345期 TX 等开\r\n"
+                                            "\r\n\r\n 05 06\r\n");
 
     slot.cycles.resize(1);
     slot.cycles[0].state = kCycleOpen;
@@ -98,6 +96,10 @@ struct RateCase {
     int32_t hits;
     const char* text;
 };
+
+void PrintTo(const RateCase& c, std::ostream* os) {
+    *os << c.hits << " of " << c.total;
+}
 
 class HitRateTextTest : public testing::TestWithParam<RateCase> {};
 

@@ -13,6 +13,10 @@ struct PlaceCase {
     const char* expected;
 };
 
+void PrintTo(const PlaceCase& c, std::ostream* os) {
+    *os << "place " << c.place;
+}
+
 class NumberAtPlaceTest : public testing::TestWithParam<PlaceCase> {};
 
 TEST_P(NumberAtPlaceTest, SelectsByOneBasedOrBackwardPlace) {
@@ -21,10 +25,9 @@ TEST_P(NumberAtPlaceTest, SelectsByOneBasedOrBackwardPlace) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, NumberAtPlaceTest,
                          testing::Values(PlaceCase{1, "05"}, PlaceCase{3, "07"},
-                                         PlaceCase{10, "10"}, PlaceCase{0, ""},
-                                         PlaceCase{-1, "10"}, PlaceCase{-10, "05"},
-                                         PlaceCase{11, ""}, PlaceCase{-11, ""},
-                                         PlaceCase{2147483647, ""},
+                                         PlaceCase{10, "10"}, PlaceCase{0, ""}, PlaceCase{-1, "10"},
+                                         PlaceCase{-10, "05"}, PlaceCase{11, ""},
+                                         PlaceCase{-11, ""}, PlaceCase{2147483647, ""},
                                          PlaceCase{-2147483647 - 1, ""}));
 
 TEST(NumberAtPlaceTest, EmptyElementGivesEmptyText) {

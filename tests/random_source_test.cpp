@@ -12,8 +12,8 @@ protected:
 
 TEST_F(RandomSourceTest, SeedOneGivesTheKnownSequence) {
     SeedRandom(1);
-    EXPECT_EQ(RandomInRange(1, 10), 2);  // raw 41
-    EXPECT_EQ(RandomInRange(1, 2), 2);   // raw 18467
+    EXPECT_EQ(RandomInRange(1, 10), 2); // raw 41
+    EXPECT_EQ(RandomInRange(1, 2), 2);  // raw 18467
     EXPECT_EQ(RandomInRange(0, 32767), 6334);
 }
 

@@ -11,6 +11,10 @@ struct ComboCase {
     const char* expected;
 };
 
+void PrintTo(const ComboCase& c, std::ostream* os) {
+    *os << c.sizes << " seed " << c.seed;
+}
+
 class ComboPredictionTest : public testing::TestWithParam<ComboCase> {};
 
 TEST_P(ComboPredictionTest, DrawsEveryGroupFromOneSeededSequence) {
@@ -46,6 +50,11 @@ struct ComboVerifyCase {
     DrawNumbers numbers;
     bool hit;
 };
+
+void PrintTo(const ComboVerifyCase& c, std::ostream* os) {
+    *os << c.prediction << " against " << c.numbers[0] << "," << c.numbers[1] << ","
+        << c.numbers[2];
+}
 
 class ComboVerifyTest : public testing::TestWithParam<ComboVerifyCase> {};
 

@@ -17,8 +17,8 @@ std::optional<Options> Options::Parse(std::span<const std::string_view> args,
             return std::nullopt;
         }
         const size_t equals = arg.find('=');
-        const std::string_view name = arg.substr(2, equals == std::string_view::npos ? arg.npos
-                                                                                       : equals - 2);
+        const std::string_view name =
+            arg.substr(2, equals == std::string_view::npos ? arg.npos : equals - 2);
         const bool isFlag = std::ranges::find(flags, name) != flags.end();
         if (!isFlag && std::ranges::find(known, name) == known.end()) {
             error.message = "unknown option: --" + std::string(name);
@@ -51,7 +51,8 @@ std::string Options::value(std::string_view name) const {
 std::optional<int64_t> ParseWholeInteger(std::string_view text, int64_t min, int64_t max) {
     const bool negative = text.starts_with('-');
     const std::string_view digits = negative ? text.substr(1) : text;
-    if (digits.empty() || !std::ranges::all_of(digits, [](char c) { return c >= '0' && c <= '9'; })) {
+    if (digits.empty() ||
+        !std::ranges::all_of(digits, [](char c) { return c >= '0' && c <= '9'; })) {
         return std::nullopt;
     }
     int64_t value = 0;

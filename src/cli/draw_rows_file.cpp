@@ -67,7 +67,8 @@ std::optional<DrawRows> ParseDrawRowsText(std::string_view text, std::string_vie
             fields.emplace_back();
         }
         if (const std::string problem = RowProblem(fields); !problem.empty()) {
-            error.message = std::string(fileName) + ":" + std::to_string(lineNumber) + ": " + problem;
+            error.message =
+                std::string(fileName) + ":" + std::to_string(lineNumber) + ": " + problem;
             return std::nullopt;
         }
         rows.push_back(std::move(fields));

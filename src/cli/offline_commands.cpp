@@ -142,10 +142,10 @@ int RunVerify(std::span<const std::string_view> args, std::ostream& out, std::os
 
 int RunReplay(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
     UsageError error;
-    const auto options = Options::Parse(args,
-                                        {"plan", "draws", "hit-percent", "wipe", "cycle-issues",
-                                         "history-limit", "fixed-uptime"},
-                                        {}, error);
+    const auto options = Options::Parse(
+        args,
+        {"plan", "draws", "hit-percent", "wipe", "cycle-issues", "history-limit", "fixed-uptime"},
+        {}, error);
     PlanSettings settings;
     int64_t hitPercent = settings.hitPercent;
     int64_t wipe = settings.wipeOnLosingStreak;

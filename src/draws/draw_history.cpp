@@ -19,6 +19,8 @@ void BuildDrawHistory(int32_t count, const DrawRows& rows, DrawHistory& history)
     }
 }
 
-void PrependDraw(DrawHistory& history, const DrawRecord& record) { history.push_front(record); }
+void PrependDraw(DrawHistory& history, const DrawRecord& record) {
+    history.push_front(record);
+}
 
 } // namespace zorlith

@@ -28,6 +28,8 @@ int32_t TextToInt(std::string_view text) {
     return static_cast<int32_t>(value);
 }
 
-std::string IntToText(int64_t value) { return std::to_string(value); }
+std::string IntToText(int64_t value) {
+    return std::to_string(value);
+}
 
 } // namespace zorlith

@@ -38,9 +38,13 @@ void PlanEngine::clearCycles() {
     }
 }
 
-void PlanEngine::setWipeOnLosingStreak(int32_t flag) { wipeOnLosingStreak_ = flag; }
+void PlanEngine::setWipeOnLosingStreak(int32_t flag) {
+    wipeOnLosingStreak_ = flag;
+}
 
-void PlanEngine::setHitPercent(int32_t percent) { hitPercent_ = percent; }
+void PlanEngine::setHitPercent(int32_t percent) {
+    hitPercent_ = percent;
+}
 
 void PlanEngine::setCycleIssues(int32_t value, std::string_view slotName, int32_t onlyNamed) {
     if (onlyNamed == 0) {
@@ -81,7 +85,9 @@ void PlanEngine::refreshSlot(PlanSlot& slot) const {
     slot.nameSeed = NameSeed(slot.name);
 }
 
-void PlanEngine::setHistoryLimit(int32_t limit) { historyLimit_ = limit; }
+void PlanEngine::setHistoryLimit(int32_t limit) {
+    historyLimit_ = limit;
+}
 
 bool PlanEngine::parseNumbers(std::string_view numbersText, DrawNumbers& out) {
     out = SplitText(numbersText, ",");
@@ -136,8 +142,8 @@ void PlanEngine::feedParsedDraw(std::string_view issue, std::string_view numbers
     }
 }
 
-bool PlanEngine::countRecent(const PlanSlot& slot, int32_t state, int32_t window,
-                             int32_t needed, int32_t consecutive) const {
+bool PlanEngine::countRecent(const PlanSlot& slot, int32_t state, int32_t window, int32_t needed,
+                             int32_t consecutive) const {
     const int32_t count = slot.cycleCount();
     if (count < needed) {
         return false;

@@ -76,8 +76,7 @@ public:
                         const DrawNumbers& nextNumbers);
     bool countRecent(const PlanSlot& slot, int32_t state, int32_t window, int32_t needed,
                      int32_t consecutive) const;
-    void openCycle(PlanSlot& slot, int32_t baseIssue, int32_t seed,
-                   const DrawNumbers& nextNumbers);
+    void openCycle(PlanSlot& slot, int32_t baseIssue, int32_t seed, const DrawNumbers& nextNumbers);
     int32_t findSlot(std::string_view name) const;
     std::string slotNameAt(int32_t index) const;
     std::string getPlanTitle() const { return planTitle_; }

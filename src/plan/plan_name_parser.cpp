@@ -76,9 +76,9 @@ PlanNamePatterns::PlanNamePatterns() : compiled_(std::make_unique<Compiled>()) {
     for (size_t i = 0; i < kPatterns.size(); ++i) {
         int error = 0;
         PCRE2_SIZE offset = 0;
-        compiled_->codes[i] = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(kPatterns[i]),
-                                            PCRE2_ZERO_TERMINATED, PCRE2_UTF, &error, &offset,
-                                            nullptr);
+        compiled_->codes[i] =
+            pcre2_compile(reinterpret_cast<PCRE2_SPTR>(kPatterns[i]), PCRE2_ZERO_TERMINATED,
+                          PCRE2_UTF, &error, &offset, nullptr);
     }
 }
 
@@ -90,8 +90,8 @@ std::optional<RecognisedPlan> PlanNamePatterns::recognise(std::string_view planN
     }
     const auto& codes = compiled_->codes;
     if (Match m(codes[0], planName); m.matched()) {
-        return RecognisedPlan{PlanKind::PlaceNumberSet, PlaceOfWord(m.capture(1)),
-                              TextToInt(m.capture(2)), {}};
+        return RecognisedPlan{
+            PlanKind::PlaceNumberSet, PlaceOfWord(m.capture(1)), TextToInt(m.capture(2)), {}};
     }
     if (Match m(codes[1], planName); m.matched()) {
         return RecognisedPlan{PlanKind::TopPlacesCombo, 1, 0, std::string(m.capture(2))};
@@ -105,8 +105,8 @@ std::optional<RecognisedPlan> PlanNamePatterns::recognise(std::string_view planN
             return std::nullopt;
         }
         const bool oddEven = m.capture(2) == "单双";
-        return RecognisedPlan{oddEven ? PlanKind::PlaceOddEven : PlanKind::PlaceBigSmall, place,
-                              0, {}};
+        return RecognisedPlan{
+            oddEven ? PlanKind::PlaceOddEven : PlanKind::PlaceBigSmall, place, 0, {}};
     }
     if (Match m(codes[4], planName); m.matched()) {
         const bool oddEven = m.capture(2) == "单双";

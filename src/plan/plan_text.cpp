@@ -11,8 +11,8 @@ std::string PlanEngine::renderSlot(const PlanSlot& slot, std::string_view title)
     for (const PlanCycle& cycle : slot.cycles) {
         std::string line(title);
         line += slot.name;
-        const std::string issues =
-            singleIssue ? cycle.firstIssue + "期 " : cycle.firstIssue + "-" + cycle.lastIssue + "期 ";
+        const std::string issues = singleIssue ? cycle.firstIssue + "期 "
+                                               : cycle.firstIssue + "-" + cycle.lastIssue + "期 ";
         std::string outcome;
         switch (cycle.state) {
         case kCycleHit:

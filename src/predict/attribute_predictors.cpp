@@ -32,7 +32,7 @@ bool PlaceAttributePredictor<Attribute>::验证预测(const DrawNumbers& numbers
 
 template <typename Attribute>
 void SumAttributePredictor<Attribute>::置参数(int32_t firstPlace, int32_t count,
-                                             std::string_view name) {
+                                              std::string_view name) {
     firstPlace_ = firstPlace;
     count_ = count;
     置名称(name);

@@ -10,7 +10,9 @@
 namespace zorlith {
 namespace {
 
-int32_t CycleOrDefault(int32_t cycle) { return cycle == 0 ? 3 : cycle; }
+int32_t CycleOrDefault(int32_t cycle) {
+    return cycle == 0 ? 3 : cycle;
+}
 
 std::string PlaceWord(int32_t place) {
     switch (place) {
@@ -27,7 +29,9 @@ std::string PlaceWord(int32_t place) {
 
 } // namespace
 
-int32_t ClampSetSize(int32_t size) { return std::clamp(size, 1, 10); }
+int32_t ClampSetSize(int32_t size) {
+    return std::clamp(size, 1, 10);
+}
 
 std::vector<int32_t> DrawDistinctNumbers(int32_t count) {
     std::array<bool, 11> drawn{};
@@ -86,8 +90,7 @@ void CarPositionPredictor::置参数(int32_t carNumber, int32_t count, std::stri
     configure(carNumber, count, name, cycle, std::to_string(carNumber) + "号车位置");
 }
 
-bool CarPositionPredictor::验证预测(const DrawNumbers& numbers,
-                                    std::string_view prediction) const {
+bool CarPositionPredictor::验证预测(const DrawNumbers& numbers, std::string_view prediction) const {
     const auto places = SplitText(prediction, " ");
     const auto pieces = std::min(places.size(), static_cast<size_t>(count()));
     for (size_t i = 0; i < pieces; ++i) {

@@ -20,7 +20,9 @@ void ReportProgrammingError(const std::string& text) {
 
 } // namespace
 
-void SetPredictorMessageSink(MessageSink sink) { PredictorMessageSink() = std::move(sink); }
+void SetPredictorMessageSink(MessageSink sink) {
+    PredictorMessageSink() = std::move(sink);
+}
 
 std::string NumberAtPlace(const DrawNumbers& numbers, int32_t place) {
     const auto count = static_cast<int64_t>(numbers.size());

@@ -15,7 +15,9 @@ int32_t RawDraw() {
 
 } // namespace
 
-void SeedRandom(int32_t seed) { randomState = static_cast<uint32_t>(seed); }
+void SeedRandom(int32_t seed) {
+    randomState = static_cast<uint32_t>(seed);
+}
 
 int32_t RandomInRange(int32_t lo, int32_t hi) {
     lo = std::max(lo, 0);
@@ -30,6 +32,8 @@ int32_t RandomInRange(int32_t lo, int32_t hi) {
     return static_cast<int32_t>(lo + RawDraw() % span);
 }
 
-void ResetRandom() { randomState = 1; }
+void ResetRandom() {
+    randomState = 1;
+}
 
 } // namespace zorlith
