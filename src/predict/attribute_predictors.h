@@ -17,28 +17,33 @@ struct BigSmallAttribute {
     static const char* Of(int64_t n) { return n <= 5 ? kFirst : kSecond; }
 };
 
-template <typename Attribute> class PlaceAttributePredictor : public Predictor {
+// The attribute of the sum over `count` places from `firstPlace`; a single place is a sum of
+// one. Big/small keeps the single-place threshold of 5 for sums too.
+template <typename Attribute> class AttributePredictor : public Predictor {
 public:
-    void 置参数(int32_t place, std::string_view name);
     std::string 取下期预测(int32_t seed) const override;
     bool 验证预测(const DrawNumbers& numbers, std::string_view prediction) const override;
-    int32_t place() const { return place_; }
 
-private:
-    int32_t place_ = 0;
-};
-
-// The sum runs over `count` places from `firstPlace`; big/small keeps the single-place
-// threshold of 5.
-template <typename Attribute> class SumAttributePredictor : public Predictor {
-public:
-    void 置参数(int32_t firstPlace, int32_t count, std::string_view name);
-    std::string 取下期预测(int32_t seed) const override;
-    bool 验证预测(const DrawNumbers& numbers, std::string_view prediction) const override;
+protected:
+    void configure(int32_t firstPlace, int32_t count, std::string_view name);
+    int32_t firstPlace() const { return firstPlace_; }
 
 private:
     int32_t firstPlace_ = 0;
     int32_t count_ = 0;
+};
+
+template <typename Attribute> class PlaceAttributePredictor : public AttributePredictor<Attribute> {
+public:
+    void 置参数(int32_t place, std::string_view name) { this->configure(place, 1, name); }
+    int32_t place() const { return this->firstPlace(); }
+};
+
+template <typename Attribute> class SumAttributePredictor : public AttributePredictor<Attribute> {
+public:
+    void 置参数(int32_t firstPlace, int32_t count, std::string_view name) {
+        this->configure(firstPlace, count, name);
+    }
 };
 
 class PlaceOddEvenPredictor
