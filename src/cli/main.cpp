@@ -1,7 +1,9 @@
+#include "cli/live_command.h"
 #include "cli/offline_commands.h"
 
 #include <iostream>
 #include <string_view>
+#include <unistd.h>
 #include <vector>
 
 int main(int argc, char** argv) {
@@ -21,5 +23,5 @@ int main(int argc, char** argv) {
         }
         return Refuse(std::cerr, "unknown command: " + std::string(command));
     }
-    return Refuse(std::cerr, "following live draws is not available in this build");
+    return RunLive(args, std::cout, std::cerr, isatty(STDOUT_FILENO) == 1);
 }
