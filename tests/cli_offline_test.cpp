@@ -230,12 +230,10 @@ INSTANTIATE_TEST_SUITE_P(
         RowsFileCase{kGoodRow + "|+|extra\n", ":1: expected 5 fields"},
         RowsFileCase{kGoodRow + "\n1|+|70988O|+|t|+|02,03,06,07,04,09,01,10,08,05|+|1\n",
                      ":2: the issue"},
-        RowsFileCase{"1|+|-5|+|t|+|02,03,06,07,04,09,01,10,08,05|+|1\n", ":1: the issue"},
+        RowsFileCase{"1|+|5-|+|t|+|02,03,06,07,04,09,01,10,08,05|+|1\n", ":1: the issue"},
         RowsFileCase{"1|+|99999999999|+|t|+|02,03,06,07,04,09,01,10,08,05|+|1\n", ":1: the issue"},
         RowsFileCase{"1|+|5|+|t|+|02,03,06,07,04,09,01,10,08|+|1\n", ":1: the numbers"},
         RowsFileCase{"1|+|5|+|t|+|02,03,06,07,04,09,01,10,08,00|+|1\n", ":1: the numbers"},
-        RowsFileCase{"1|+|5|+|t|+|02,03,06,07,04,09,01,10,08,05|+|\n", ":1: the seed"},
-        RowsFileCase{"1|+|5|+|t|+|02,03,06,07,04,09,01,10,08,05|+|1.5\n", ":1: the seed"},
         RowsFileCase{std::string("\x00\x01\x02", 3), ":1: expected 5 fields"}));
 
 TEST(CliReplayTest, FixedUptimeMakesTheReplayReproducible) {
@@ -276,6 +274,30 @@ TEST(CliReplayTest, ZeroUptimeSkipsTheNewestDraw) {
     EXPECT_NE(result.out.find("709881期 冠军单双"), std::string::npos);
     EXPECT_NE(result.out.find("总计50期"), std::string::npos);
     EXPECT_EQ(result.out.find("<709881期>"), std::string::npos);
+}
+
+TEST(CliReplayTest, SeedsReadLikeEveryNumberTextAndZeroSkipsTheDraw) {
+    const TempDir dir;
+    std::string rows = ReadFile(kSampleRows);
+    const size_t oldest = rows.rfind("|+|", rows.size() - 3);
+    ASSERT_NE(oldest, std::string::npos);
+    rows = rows.substr(0, oldest) + "|+|abc\r\n"; // the oldest draw, 709832, seeds 0
+    const CliResult result = RunCli({"replay", "--plan", "冠军单双", "--draws",
+                                     dir.write("rows.txt", rows), "--fixed-uptime", "1000"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out.find("709832期"), std::string::npos);
+    EXPECT_TRUE(result.out.starts_with("709833期 ")) << result.out.substr(0, 40);
+}
+
+TEST(CliReplayTest, NegativeIssuesAreNumbersToo) {
+    const TempDir dir;
+    const std::string path =
+        dir.write("rows.txt", "t|+|0|+|x|+|01,02,03,04,05,06,07,08,09,10|+|5\r\n"
+                              "t|+|-1|+|x|+|02,01,03,04,05,06,07,08,09,10|+|5\r\n");
+    const CliResult result =
+        RunCli({"replay", "--plan", "冠军单双", "--draws", path, "--fixed-uptime", "1000"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_TRUE(result.out.starts_with("-1期 冠军单双【")) << result.out;
 }
 
 TEST(CliReplayTest, AcceptsPlainLineEndsAndABom) {

@@ -20,14 +20,11 @@ std::string RowProblem(const std::vector<std::string>& fields) {
     if (fields.size() != 5) {
         return "expected 5 fields separated by \"|+|\", found " + std::to_string(fields.size());
     }
-    if (fields[1].starts_with('-') || !ParseWholeInteger(fields[1], 0, kInt32Max)) {
+    if (!ParseWholeInteger(fields[1], kInt32Min, kInt32Max)) {
         return "the issue \"" + fields[1] + "\" is not a decimal issue number";
     }
     if (!IsDrawNumbersText(fields[3])) {
         return "the numbers \"" + fields[3] + "\" are not ten numbers 01 to 10 joined by \",\"";
-    }
-    if (!ParseWholeInteger(fields[4], kInt32Min, kInt32Max)) {
-        return "the seed \"" + fields[4] + "\" is not a 32-bit integer";
     }
     return {};
 }
