@@ -6,7 +6,7 @@ ZORLITH_PACKAGES=(
   cmake ninja-build g++ pkg-config
   libcurl4-openssl-dev nettle-dev libpcre2-dev nlohmann-json3-dev libsqlite3-dev
   libcpp-httplib-dev libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-webengine-dev libgl-dev
+  qt6-base-dev qt6-webengine-dev libgl-dev libx11-dev
   xvfb xauth fonts-noto-cjk curl
 )
 
