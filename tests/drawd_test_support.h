@@ -1,6 +1,7 @@
 #pragma once
 
 // Speaking the service protocol from tests, and running the real zorlith-drawd binary.
+#include "loopback_port.h"
 #include "service/protection.h"
 
 #include <arpa/inet.h>
@@ -65,21 +66,6 @@ inline std::string ReadWholeFile(const std::filesystem::path& path) {
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
-}
-
-// A port that was free a moment ago on the loopback address.
-inline int FreeLoopbackPort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    const int port = ntohs(address.sin_port);
-    ::close(fd);
-    return port;
 }
 
 // A fresh directory under the system's temporary directory, removed at the end.

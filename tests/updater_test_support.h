@@ -2,6 +2,8 @@
 
 // Temporary program directories, child processes and a running zorlith-drawd for the updater's
 // tests. Every wait is bounded.
+#include "loopback_port.h"
+
 #include <arpa/inet.h>
 #include <chrono>
 #include <cstdlib>
@@ -62,20 +64,6 @@ inline bool WaitFor(const std::function<bool()>& done,
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return true;
-}
-
-// A port that was free a moment ago on the loopback address.
-inline int FreeLoopbackPort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    const int port = ntohs(address.sin_port);
-    ::close(fd);
-    return port;
 }
 
 // A fresh directory, readable by every user, removed at the end.
