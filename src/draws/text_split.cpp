@@ -10,6 +10,12 @@ std::vector<std::string> SplitText(std::string_view text, std::string_view separ
         }
         return pieces;
     }
+    size_t separators = 0;
+    for (size_t at = text.find(separator); at != std::string_view::npos;
+         at = text.find(separator, at + separator.size())) {
+        ++separators;
+    }
+    pieces.reserve(separators + 1);
     size_t start = 0;
     for (size_t found = text.find(separator); found != std::string_view::npos;
          found = text.find(separator, start)) {
