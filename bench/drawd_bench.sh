@@ -19,7 +19,8 @@ command -v nginx >/dev/null || [ -x /usr/sbin/nginx ] || need+=(nginx-light)
 if ((${#need[@]})); then
   sudo=""
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo apt-get install -y --no-install-recommends "${need[@]}" >/dev/null
+  $sudo apt-get update >/dev/null
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${need[@]}" >/dev/null
 fi
 nginx_bin=$(command -v nginx || echo /usr/sbin/nginx)
 
