@@ -16,6 +16,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing_support::Fault;
+using testing_support::InitFailureRow;
 using testing_support::ProcessResult;
 using testing_support::ProtocolTestServer;
 
@@ -64,17 +65,6 @@ TEST_F(CliFallbackTest, FallbackServesWhenTheServiceFails) {
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_NE(result.out.find("当前计划统计：总计"), std::string::npos);
     EXPECT_EQ(fallback->kinds().front(), "GETRAND");
-}
-
-struct InitFailureRow {
-    std::string name;
-    std::string target;
-    Fault fault;
-    std::string message;
-};
-
-void PrintTo(const InitFailureRow& row, std::ostream* out) {
-    *out << row.name;
 }
 
 class CliInitFailureTest : public CliFallbackTest,

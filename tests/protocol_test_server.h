@@ -6,6 +6,7 @@
 #include <map>
 #include <mutex>
 #include <nlohmann/json.hpp>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -23,6 +24,19 @@ enum class Fault {
     DataNotJson,     // the data member opens, but to a text that is not JSON
     NeverAnswer,     // the request is read and never answered (until the server stops)
 };
+
+// A row of a failure table: the fault the server plays for `target` ("GETRAND" or a function
+// name) and the text the user reads.
+struct InitFailureRow {
+    std::string name;
+    std::string target;
+    Fault fault;
+    std::string message;
+};
+
+inline void PrintTo(const InitFailureRow& row, std::ostream* out) {
+    *out << row.name;
+}
 
 // One request as the server saw it.
 struct Exchange {

@@ -10,6 +10,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing_support::Fault;
+using testing_support::InitFailureRow;
 using testing_support::KeyReply;
 using testing_support::OpenedRequest;
 using testing_support::ProtocolTestServer;
@@ -58,17 +59,6 @@ TEST_F(ServiceClientServerTest, DataFunctionsSendTheToken) {
     const auto exchanges = server.exchanges();
     EXPECT_EQ(exchanges[3].request["param"], (nlohmann::json{ProtocolTestServer::kToken, "50"}));
     EXPECT_EQ(exchanges[5].request["param"], nlohmann::json{ProtocolTestServer::kToken});
-}
-
-struct InitFailureRow {
-    std::string name;
-    std::string target;
-    Fault fault;
-    std::string message;
-};
-
-void PrintTo(const InitFailureRow& row, std::ostream* out) {
-    *out << row.name;
 }
 
 class InitFailureTest : public ServiceClientServerTest,
