@@ -15,18 +15,7 @@ drawd=$build/server/zorlith-drawd
 test_server=$build/tests/zorlith-protocol-test-server
 [ -x "$cli" ] || { echo "zorlith-pk10-cli not found at $cli (build first)" >&2; exit 1; }
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-free_port() {
-  python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'
-}
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 if [ -x "$drawd" ]; then
   port=$(free_port)

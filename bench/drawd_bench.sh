@@ -28,18 +28,7 @@ cmake --build "$build" --target zorlith-drawd zorlith-drawd-load >/dev/null
 drawd=$build/server/zorlith-drawd
 load=$build/server/zorlith-drawd-load
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-free_port() {
-  python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'
-}
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 wait_for() { # url
   for _ in $(seq 1 200); do
